@@ -1,0 +1,66 @@
+#include <stdlib.h>
+
+#include "file_handle.h"
+#include "join_path.h"
+#include "package_format.h"
+#include "uninstall_list_text.h"
+#include "update_package.h"
+
+namespace {
+
+const char UNINSTALL_LIST_NAME[] = "uninst.lst";
+// The new list is written beside the old one and then put in its place, so that no failure can
+// leave the player with a truncated or half-written list.
+const char UNINSTALL_LIST_TEMP_NAME[] = "uninst.lst.tmp";
+
+bool ReadList(const char* path, char* buffer, uint32_t* size) {
+    FileHandle list;
+    if (!list.OpenForRead(path)) return false;
+    *size = list.GetSize();
+    if (*size == 0 || *size > UNINSTALL_LIST_CAPACITY) return false;
+    return list.Read(buffer, *size) == *size;
+}
+
+bool WriteFileCompletely(const char* path, const char* data, uint32_t size) {
+    FileHandle file;
+    return file.OpenForWrite(path) && file.Write(data, size) == size && file.Flush();
+}
+
+bool ReplaceList(const char* path, const char* tempPath, const char* text, uint32_t size,
+                 DWORD attributes) {
+    if (!WriteFileCompletely(tempPath, text, size) ||
+        !SetFileAttributesA(tempPath, attributes) ||
+        !MoveFileExA(tempPath, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileA(tempPath);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool MergeUninstallList(const char* folder, const char* const* names) {
+    char path[PATH_BUFFER_SIZE];
+    char tempPath[PATH_BUFFER_SIZE];
+    if (!JoinPath(path, folder, UNINSTALL_LIST_NAME) ||
+        !JoinPath(tempPath, folder, UNINSTALL_LIST_TEMP_NAME)) {
+        return false;
+    }
+    // A read-only list is not to be rewritten. Tested here because an administrator's handle (and
+    // Wine running as root) could write it regardless.
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+        return false;
+    }
+
+    char* text = static_cast<char*>(malloc(UNINSTALL_LIST_CAPACITY));
+    if (text == nullptr) return false;
+    uint32_t size = 0;
+    uint32_t newSize = 0;
+    const bool merged = ReadList(path, text, &size) &&
+                        AppendMissingNames(text, size, UNINSTALL_LIST_CAPACITY, names, &newSize) &&
+                        ReplaceList(path, tempPath, text, newSize, attributes);
+    free(text);
+    return merged;
+}

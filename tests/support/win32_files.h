@@ -1,0 +1,33 @@
+#pragma once
+// Small Win32 helpers for tests: whole-file reads and writes, scratch folders, child processes.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+std::string ReadWholeFile(const std::string& path);  // "" when missing, see FileExists
+bool WriteWholeFile(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
+DWORD Attributes(const std::string& path);
+// Names in a folder, sorted, without "." and "..".
+std::vector<std::string> ListFolder(const std::string& path);
+// The folder that holds the running test program.
+std::string ProgramFolder();
+
+// A fresh folder under the temporary folder, removed with everything in it at the end of the test.
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::string& Path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
+// Runs a program to its end and returns its full 32-bit exit status (0xFFFFFFFF if it did not start).
+DWORD RunProgram(const std::string& program, const std::string& arguments);
