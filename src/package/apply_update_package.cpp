@@ -87,8 +87,8 @@ uint32_t ApplyUpdatePackage(const char* folder) {
     uint32_t result = UPDATE_OK;
     uint32_t written = 0;
     while (written < entryCount) {
-        result = InstallEntry(own, ownSize, entryCount, directory[written], folder, buffer,
-                              bufferSize);
+        result =
+            InstallEntry(own, ownSize, entryCount, directory[written], folder, buffer, bufferSize);
         if (result != UPDATE_OK) break;
         names[written] = directory[written].name;
         ++written;

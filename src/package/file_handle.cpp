@@ -40,6 +40,10 @@ bool FileHandle::SeekTo(uint32_t position) {
     return SetFilePointer(handle_, static_cast<LONG>(position), nullptr, FILE_BEGIN) == position;
 }
 
-uint32_t FileHandle::GetSize() { return GetFileSize(handle_, nullptr); }
+uint32_t FileHandle::GetSize() {
+    return GetFileSize(handle_, nullptr);
+}
 
-bool FileHandle::Flush() { return FlushFileBuffers(handle_) != 0; }
+bool FileHandle::Flush() {
+    return FlushFileBuffers(handle_) != 0;
+}

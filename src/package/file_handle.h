@@ -6,7 +6,7 @@
 // Sole owner of one operating-system file handle, opened in one of two fixed ways. Every failure is
 // reported through the return value; the handle is closed when the object leaves its scope.
 class FileHandle {
-public:
+  public:
     FileHandle() : handle_(INVALID_HANDLE_VALUE) {}
     ~FileHandle() { Close(); }
     FileHandle(const FileHandle&) = delete;
@@ -28,7 +28,7 @@ public:
     // Pushes written data to the disk before the file is put in place of another.
     bool Flush();
 
-private:
+  private:
     bool Open(const char* path, DWORD access, DWORD shareMode, DWORD disposition);
 
     HANDLE handle_;

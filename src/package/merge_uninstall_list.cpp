@@ -28,8 +28,7 @@ bool WriteFileCompletely(const char* path, const char* data, uint32_t size) {
 
 bool ReplaceList(const char* path, const char* tempPath, const char* text, uint32_t size,
                  DWORD attributes) {
-    if (!WriteFileCompletely(tempPath, text, size) ||
-        !SetFileAttributesA(tempPath, attributes) ||
+    if (!WriteFileCompletely(tempPath, text, size) || !SetFileAttributesA(tempPath, attributes) ||
         !MoveFileExA(tempPath, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileA(tempPath);
         return false;

@@ -8,10 +8,12 @@ bool IsForbiddenNameByte(unsigned char c) {
            c == '|';
 }
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
-// Windows strips trailing dots and spaces from a component, so "..." and ". ." can behave like "..";
-// a component made only of them is refused.
+// Windows strips trailing dots and spaces from a component, so "..." and ". ." can behave like
+// ".."; a component made only of them is refused.
 bool IsDotsAndSpacesOnly(const char* begin, const char* end) {
     for (const char* p = begin; p != end; ++p) {
         if (*p != '.' && *p != ' ') return false;

@@ -20,22 +20,25 @@ TEST_P(EntryNames, AreJudgedByWhereTheyWouldWrite) {
     EXPECT_EQ(IsSafeEntryName(field), c.safe) << '"' << std::string(c.field, c.length) << '"';
 }
 
-#define NAME(text, safe) NameCase{text, sizeof(text) - 1, safe}
+#define NAME(text, safe)             \
+    NameCase {                       \
+        text, sizeof(text) - 1, safe \
+    }
 INSTANTIATE_TEST_SUITE_P(
     Table, EntryNames,
     testing::Values(NAME("game.dat", true), NAME("data\\x.pak", true), NAME("a\\b\\c", true),
-                    NAME("123456789012345", true),      // 15 bytes, NUL in the last byte
+                    NAME("123456789012345", true),  // 15 bytes, NUL in the last byte
                     NAME("x..y", true), NAME(".hidden", true), NAME("a b", true),
                     NAME("\x83\x5C\x83\x74\x83\x67.dat", true),  // Shift_JIS with 0x5C trail byte
-                    NAME("1234567890123456", false),    // no NUL in the field
+                    NAME("1234567890123456", false),             // no NUL in the field
                     NAME("", false), NAME("..", false), NAME(".", false), NAME("...", false),
                     NAME(". .", false), NAME("..\\x", false), NAME("a\\..\\b", false),
                     NAME("a/../b", false), NAME("a\\..", false), NAME("\\x", false),
                     NAME("/x", false), NAME("C:x", false), NAME("C:\\x", false),
                     NAME("x:stream", false), NAME("a\\\\b", false), NAME("a\\", false),
                     NAME("\\\\?\\x", false), NAME("a*b", false), NAME("a?b", false),
-                    NAME("a<b", false), NAME("a>b", false), NAME("a|b", false),
-                    NAME("a\"b", false), NAME("a\nb", false), NAME("a\tb", false)));
+                    NAME("a<b", false), NAME("a>b", false), NAME("a|b", false), NAME("a\"b", false),
+                    NAME("a\nb", false), NAME("a\tb", false)));
 #undef NAME
 
 PackageEntry Entry(uint32_t offset, uint32_t size) {

@@ -9,7 +9,8 @@ namespace {
 
 struct MergeResult {
     bool ok;
-    std::string text;  // the buffer's first newSize bytes on success, the first size bytes otherwise
+    std::string
+        text;  // the buffer's first newSize bytes on success, the first size bytes otherwise
 };
 
 // The list is given without its final NUL unless raw is set.

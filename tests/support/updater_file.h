@@ -44,7 +44,13 @@ inline std::string UpdaterFileBytes(const std::string& image, const std::string&
 }
 
 // File offsets of the fields of directory entry i.
-inline size_t EntryNameAt(size_t i) { return PACKAGE_OFFSET + 16 + i * 32; }
-inline size_t EntryOffsetAt(size_t i) { return EntryNameAt(i) + 16; }
-inline size_t EntrySizeAt(size_t i) { return EntryNameAt(i) + 20; }
+inline size_t EntryNameAt(size_t i) {
+    return PACKAGE_OFFSET + 16 + i * 32;
+}
+inline size_t EntryOffsetAt(size_t i) {
+    return EntryNameAt(i) + 16;
+}
+inline size_t EntrySizeAt(size_t i) {
+    return EntryNameAt(i) + 20;
+}
 const size_t ENTRY_COUNT_AT = PACKAGE_OFFSET + 12;

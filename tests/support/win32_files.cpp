@@ -17,20 +17,23 @@ std::string ReadWholeFile(const std::string& path) {
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {
-    HANDLE file =
-        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD count = 0;
-    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &count,
-                              nullptr) &&
-                    count == bytes.size();
+    const bool ok =
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &count, nullptr) &&
+        count == bytes.size();
     CloseHandle(file);
     return ok;
 }
 
-bool FileExists(const std::string& path) { return Attributes(path) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::string& path) {
+    return Attributes(path) != INVALID_FILE_ATTRIBUTES;
+}
 
-DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
+DWORD Attributes(const std::string& path) {
+    return GetFileAttributesA(path.c_str());
+}
 
 std::vector<std::string> ListFolder(const std::string& path) {
     std::vector<std::string> names;
@@ -53,9 +56,7 @@ std::string ProgramFolder() {
     return folder.substr(0, folder.find_last_of('\\'));
 }
 
-namespace {
-
-void RemoveTree(const std::string& path) {
+void ScratchFolder::RemoveTree(const std::string& path) {
     for (const std::string& name : ListFolder(path)) {
         const std::string child = path + "\\" + name;
         SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -68,8 +69,6 @@ void RemoveTree(const std::string& path) {
     RemoveDirectoryA(path.c_str());
 }
 
-}  // namespace
-
 ScratchFolder::ScratchFolder() {
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
@@ -81,7 +80,9 @@ ScratchFolder::ScratchFolder() {
     }
 }
 
-ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
+ScratchFolder::~ScratchFolder() {
+    RemoveTree(path_);
+}
 
 DWORD RunProgram(const std::string& program, const std::string& arguments) {
     std::string commandLine = "\"" + program + "\" " + arguments;

@@ -17,17 +17,20 @@ std::string ProgramFolder();
 
 // A fresh folder under the temporary folder, removed with everything in it at the end of the test.
 class ScratchFolder {
-public:
+  public:
     ScratchFolder();
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
     const std::string& Path() const { return path_; }
     std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+    // Removes a folder with everything in it.
+    static void RemoveTree(const std::string& path);
 
-private:
+  private:
     std::string path_;
 };
 
-// Runs a program to its end and returns its full 32-bit exit status (0xFFFFFFFF if it did not start).
+// Runs a program to its end and returns its full 32-bit exit status (0xFFFFFFFF if it did not
+// start).
 DWORD RunProgram(const std::string& program, const std::string& arguments);

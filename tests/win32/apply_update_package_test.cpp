@@ -14,7 +14,7 @@ namespace {
 const std::string LIST_BEFORE("C:\\Game\\game.exe\nold.dat\n\0", 26);
 
 class ApplyUpdatePackageTest : public testing::Test {
-protected:
+  protected:
     ScratchFolder scratch;
     std::string game = scratch / "game";
 
@@ -181,8 +181,8 @@ TEST_F(ApplyUpdatePackageTest, ADamagedEntryStopsThereWithTheEarlierFilesWritten
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        std::string updater =
-            UpdaterFileBytes(Image(), PackageBytes({{"first", "1"}, {"second", "2"}, {"third", "3"}}));
+        std::string updater = UpdaterFileBytes(
+            Image(), PackageBytes({{"first", "1"}, {"second", "2"}, {"third", "3"}}));
         updater.replace(c.field, c.bytes.size(), c.bytes);
         EXPECT_EQ(Run(updater), UPDATE_E_READ);
         EXPECT_EQ(GameFiles(), (std::vector<std::string>{"first", "uninst.lst"}));
@@ -194,7 +194,8 @@ TEST_F(ApplyUpdatePackageTest, ADamagedEntryStopsThereWithTheEarlierFilesWritten
 
 TEST_F(ApplyUpdatePackageTest, AnExistingReadOnlyTargetIsReplaced) {
     ASSERT_TRUE(WriteWholeFile(game + "\\a", "old"));
-    ASSERT_TRUE(SetFileAttributesA((game + "\\a").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(SetFileAttributesA((game + "\\a").c_str(),
+                                   FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
     EXPECT_EQ(Install({{"a", "new"}}), UPDATE_OK);
     EXPECT_EQ(Game("a"), "new");
     EXPECT_EQ(Attributes(game + "\\a"), DWORD{FILE_ATTRIBUTE_ARCHIVE});
@@ -219,8 +220,8 @@ TEST_F(ApplyUpdatePackageTest, TargetsThatCannotBeCreatedStopTheUpdate) {
 
 TEST_F(ApplyUpdatePackageTest, ATargetHeldOpenByAnotherProgramCannotBeCreated) {
     ASSERT_TRUE(WriteWholeFile(game + "\\busy", "in use"));
-    HANDLE holder = CreateFileA((game + "\\busy").c_str(), GENERIC_READ, 0, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
+    HANDLE holder =
+        CreateFileA((game + "\\busy").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     EXPECT_EQ(Install({{"busy", "new"}}), UPDATE_E_CREATE);
     CloseHandle(holder);

@@ -7,7 +7,7 @@
 namespace {
 
 class FileHandleTest : public testing::Test {
-protected:
+  protected:
     ScratchFolder scratch;
     std::string Path(const char* name) { return scratch / name; }
 };
@@ -109,7 +109,7 @@ TEST_F(FileHandleTest, ReadsAndSeeksReportWhatHappened) {
     EXPECT_EQ(file.Read(bytes, sizeof bytes), 3u);  // short at the end of the file
     EXPECT_EQ(std::string(bytes, 3), "789");
     EXPECT_EQ(file.Read(bytes, sizeof bytes), 0u);
-    EXPECT_TRUE(file.SeekTo(100));  // past the end is a valid position
+    EXPECT_TRUE(file.SeekTo(100));           // past the end is a valid position
     EXPECT_FALSE(file.SeekTo(0x80000000u));  // 2 GiB and above are not
     EXPECT_EQ(file.Write("x", 1), 0u);       // opened for reading only
 }

@@ -9,7 +9,7 @@
 namespace {
 
 class MergeUninstallListTest : public testing::Test {
-protected:
+  protected:
     ScratchFolder folder;
     std::string List() { return folder / "uninst.lst"; }
 
