@@ -1,0 +1,8 @@
+#pragma once
+
+#include "package_format.h"
+
+// Reads where the game is installed: the REG_SZ value "InstalledFolder" under
+// HKEY_LOCAL_MACHINE\Software\<maker>\<product>. True only when the value exists, has exactly that
+// type and fits with its terminating NUL, so that folder then holds a string of at most 259 bytes.
+bool ReadInstalledFolder(char (&folder)[PATH_BUFFER_SIZE], const char* maker, const char* product);
