@@ -69,14 +69,28 @@ void ScratchFolder::RemoveTree(const std::string& path) {
     RemoveDirectoryA(path.c_str());
 }
 
-ScratchFolder::ScratchFolder() {
+namespace {
+
+std::string TempFolder() {
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
+    return temp;
+}
+
+}  // namespace
+
+ScratchFolder::ScratchFolder() : ScratchFolder(TempFolder()) {}
+
+ScratchFolder::ScratchFolder(const std::string& parent) {
     static unsigned counter = 0;
     for (;;) {
-        path_ = std::string(temp) + "updater-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+        path_ = parent + "updater-test-" + std::to_string(GetCurrentProcessId()) + "-" +
                 std::to_string(++counter);
         if (CreateDirectoryA(path_.c_str(), nullptr)) break;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) {
+            path_ = parent + "missing-folder";  // tests then fail on their first file
+            break;
+        }
     }
 }
 

@@ -19,6 +19,8 @@ std::string ProgramFolder();
 class ScratchFolder {
   public:
     ScratchFolder();
+    // A fresh folder inside parent (which ends with a backslash).
+    explicit ScratchFolder(const std::string& parent);
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;

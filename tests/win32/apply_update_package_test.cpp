@@ -2,6 +2,7 @@
 // as a child process that reads its own file and installs into a scratch game folder.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -229,6 +230,13 @@ TEST_F(ApplyUpdatePackageTest, ATargetHeldOpenByAnotherProgramCannotBeCreated) {
     EXPECT_EQ(List(), LIST_BEFORE);
 }
 
+TEST_F(ApplyUpdatePackageTest, AMissingInstallationFolderWritesNothing) {
+    EXPECT_EQ(Run(UpdaterFileBytes(Image(), PackageBytes({{"a", "1"}})), game + "\\gone"),
+              UPDATE_E_CREATE);
+    EXPECT_EQ(GameFiles(), std::vector<std::string>{"uninst.lst"});
+    ExpectNothingOutside();
+}
+
 TEST_F(ApplyUpdatePackageTest, TargetPathsAreNeverCutShort) {
     // "\\." components lengthen the folder's name without moving it: 250 bytes, then the name.
     std::string longer = game;
@@ -236,6 +244,51 @@ TEST_F(ApplyUpdatePackageTest, TargetPathsAreNeverCutShort) {
     const std::string updater = UpdaterFileBytes(Image(), PackageBytes({{"abcdefghij", "1"}}));
     EXPECT_EQ(Run(updater, longer), UPDATE_E_CREATE);
     EXPECT_EQ(GameFiles(), std::vector<std::string>{"uninst.lst"});
+}
+
+// A 2 MiB drive S: that the test session mounts where the machine allows it
+// (tests/wine/small-disk).
+class FullDiskTest : public ApplyUpdatePackageTest {
+  protected:
+    std::unique_ptr<ScratchFolder> disk;
+
+    void SetUp() override {
+        if (!FileExists("S:\\")) {
+            GTEST_SKIP()
+                << "no small drive S: here; the fault-injection test's failed writes stand "
+                   "in for a full disk";
+        }
+        disk = std::make_unique<ScratchFolder>("S:\\");
+        game = disk->Path() + "\\game";
+        ApplyUpdatePackageTest::SetUp();
+    }
+
+    uint64_t FreeBytes() {
+        ULARGE_INTEGER free = {};
+        EXPECT_TRUE(GetDiskFreeSpaceExA(game.c_str(), &free, nullptr, nullptr));
+        return free.QuadPart;
+    }
+};
+
+TEST_F(FullDiskTest, AFileThatDoesNotFitStopsTheUpdate) {
+    const std::string big = Bytes(3 * 0x100000, 3);
+    EXPECT_EQ(Install({{"first", "1"}, {"big", big}, {"third", "3"}}), UPDATE_E_CREATE);
+    EXPECT_EQ(Game("first"), "1");
+    EXPECT_FALSE(FileExists(game + "\\third"));
+    EXPECT_EQ(List(), LIST_BEFORE);
+}
+
+TEST_F(FullDiskTest, AListThatNoLongerFitsIsKeptAsItWas) {
+    // Old text large enough that its new copy cannot fit beside it once the files are written.
+    const std::string before = std::string(300 * 1024, 'x') + "\n" + '\0';
+    ASSERT_TRUE(WriteWholeFile(game + "\\uninst.lst", before));
+    const uint64_t room = FreeBytes();
+    ASSERT_GT(room, 200u * 1024);
+    EXPECT_EQ(Install({{"filler", Bytes(static_cast<size_t>(room - 100 * 1024), 5)}}),
+              UPDATE_E_UNINSTALL_LIST);
+    EXPECT_EQ(Game("filler").size(), room - 100 * 1024);
+    EXPECT_EQ(List(), before);
+    EXPECT_EQ(GameFiles(), (std::vector<std::string>{"filler", "uninst.lst"}));
 }
 
 }  // namespace
