@@ -9,8 +9,10 @@
 namespace {
 
 // Carried files are copied through one buffer of at most this size, so memory stays bounded
-// whatever the size of an entry.
-const uint32_t COPY_CHUNK_SIZE = 0x100000;
+// whatever the size of an entry. Measured with bench/copy_chunk_bench on a 512 MiB file under Wine:
+// 64 KiB to 256 KiB copied at about 1170 MiB/s, 1 to 16 MiB at 1060 to 1140 MiB/s; 256 KiB is the
+// largest of the fastest (fewest calls) while it still fits the processor's cache.
+const uint32_t COPY_CHUNK_SIZE = 0x40000;
 
 uint32_t CopyEntryData(FileHandle& source, FileHandle& target, uint32_t size, char* buffer,
                        uint32_t bufferSize) {
