@@ -1,0 +1,110 @@
+#include "entry_name.h"
+
+#include <stdio.h>
+#include <string.h>
+
+namespace {
+
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+char FoldedNameByte(char c) {
+    if (c >= 'A' && c <= 'Z') return static_cast<char>(c - 'A' + 'a');
+    if (c == '/') return '\\';
+    return c;
+}
+
+bool IsDotsAndSpaces(const std::string& component) {
+    return component.find_first_not_of(". ") == std::string::npos;
+}
+
+}  // namespace
+
+std::string NameInField(const char (&field)[PACKAGE_NAME_FIELD_SIZE]) {
+    const void* nul = memchr(field, '\0', PACKAGE_NAME_FIELD_SIZE);
+    const size_t length =
+        nul ? static_cast<size_t>(static_cast<const char*>(nul) - field) : PACKAGE_NAME_FIELD_SIZE;
+    return std::string(field, length);
+}
+
+void FillNameField(const std::string& name, char (&field)[PACKAGE_NAME_FIELD_SIZE]) {
+    memset(field, 0, PACKAGE_NAME_FIELD_SIZE);
+    memcpy(field, name.data(), name.size() < PACKAGE_NAME_FIELD_SIZE ? name.size() : 0);
+}
+
+std::string DescribeUnsafeName(const char (&field)[PACKAGE_NAME_FIELD_SIZE]) {
+    if (memchr(field, '\0', PACKAGE_NAME_FIELD_SIZE) == nullptr) {
+        return "has no terminating NUL within its 16 bytes";
+    }
+    const std::string name = NameInField(field);
+    if (name.empty()) return "is empty";
+    if (IsSeparator(name[0])) return "starts with a backslash or slash, so it is absolute";
+    if (name.find(':') != std::string::npos) {
+        return "contains a colon (a drive letter or a stream name)";
+    }
+    for (unsigned char c : name) {
+        if (c < 0x20) return "contains a control character";
+        if (strchr("*?\"<>|", c)) {
+            return std::string("contains '") + static_cast<char>(c) +
+                   "', which Windows forbids in file names";
+        }
+    }
+    size_t start = 0;
+    for (;;) {
+        size_t stop = start;
+        while (stop < name.size() && !IsSeparator(name[stop])) ++stop;
+        const std::string component = name.substr(start, stop - start);
+        if (component.empty())
+            return "has an empty folder component (a doubled or trailing separator)";
+        if (component == "..") return "has a \"..\" component, which leads out of the folder";
+        if (component == ".") return "has a \".\" component";
+        if (IsDotsAndSpaces(component)) {
+            return "has the component \"" + component +
+                   "\" (only dots and spaces, which Windows treats as \".\" or \"..\")";
+        }
+        if (stop == name.size()) break;
+        start = stop + 1;
+    }
+    return "is refused by the updater";
+}
+
+std::string ProblemWithNewName(const std::string& name) {
+    if (name.empty()) return "the name is empty";
+    if (name.size() >= PACKAGE_NAME_FIELD_SIZE) {
+        return "the name " + QuotedName(name) + " is " + std::to_string(name.size()) +
+               " bytes long; at most " + std::to_string(PACKAGE_NAME_FIELD_SIZE - 1) + " bytes fit";
+    }
+    if (name.find('\0') != std::string::npos) {
+        return "the name " + QuotedName(name) + " contains a NUL byte";
+    }
+    char field[PACKAGE_NAME_FIELD_SIZE];
+    FillNameField(name, field);
+    if (!IsSafeEntryName(field)) {
+        return "the name " + QuotedName(name) + " would be refused by the updater: it " +
+               DescribeUnsafeName(field);
+    }
+    return std::string();
+}
+
+bool SameEntryName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (FoldedNameByte(a[i]) != FoldedNameByte(b[i])) return false;
+    }
+    return true;
+}
+
+std::string QuotedName(const std::string& name) {
+    std::string quoted = "\"";
+    for (unsigned char c : name) {
+        if (c >= 0x20 && c < 0x7F) {
+            quoted += static_cast<char>(c);
+        } else {
+            char escape[5];
+            snprintf(escape, sizeof escape, "\\x%02X", c);
+            quoted += escape;
+        }
+    }
+    return quoted + "\"";
+}

@@ -1,0 +1,27 @@
+#pragma once
+// Names of carried files as the tool handles them. Whether the updater accepts a name is decided
+// by IsSafeEntryName alone; these helpers only put the decision into words and compare names.
+
+#include <stddef.h>
+
+#include <string>
+
+#include "package_format.h"
+
+// The name held by a directory entry's field, up to its first NUL (all 16 bytes if none).
+std::string NameInField(const char (&field)[PACKAGE_NAME_FIELD_SIZE]);
+// The field that holds name, NUL-padded; name must be shorter than the field.
+void FillNameField(const std::string& name, char (&field)[PACKAGE_NAME_FIELD_SIZE]);
+
+// Why IsSafeEntryName refuses the name in field, as the end of a sentence ("starts with ...").
+std::string DescribeUnsafeName(const char (&field)[PACKAGE_NAME_FIELD_SIZE]);
+
+// Empty string when a new entry may carry name; otherwise the problem in plain words.
+std::string ProblemWithNewName(const std::string& name);
+
+// Windows file names compare without regard to ASCII case, and "/" separates folders as "\" does.
+bool SameEntryName(const std::string& a, const std::string& b);
+
+// The name in quotes for messages and listings: bytes outside printable ASCII (control bytes,
+// Shift_JIS) appear as \xNN.
+std::string QuotedName(const std::string& name);
