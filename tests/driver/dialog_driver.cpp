@@ -18,6 +18,10 @@ long MillisecondsSince(const LARGE_INTEGER& start) {
     return static_cast<long>((now.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart);
 }
 
+bool TimedOut(const LARGE_INTEGER& start, DWORD timeoutMs) {
+    return timeoutMs != INFINITE && static_cast<DWORD>(MillisecondsSince(start)) > timeoutMs;
+}
+
 std::wstring ClassOf(HWND window) {
     wchar_t name[64];
     const int length = GetClassNameW(window, name, 64);
@@ -245,6 +249,7 @@ bool WriteBitmap(const std::string& path, const RECT& area) {
 }
 
 int ButtonToPress(const ShownDialog& dialog, int answer) {
+    if (answer == ANSWER_PLAYER) return ANSWER_PLAYER;
     bool hasYes = false, hasNo = false, hasOk = false;
     for (int id : dialog.buttons) {
         hasYes |= id == IDYES;
@@ -321,7 +326,7 @@ DriveResult DriveProgram(const std::string& commandLine, const DriveOptions& opt
     bool awaitingNext = false;
     for (;;) {
         if (WaitForSingleObject(child.hProcess, POLL_MS) == WAIT_OBJECT_0) break;
-        if (MillisecondsSince(started) > static_cast<long>(options.timeoutMs)) {
+        if (TimedOut(started, options.timeoutMs)) {
             TerminateProcess(child.hProcess, 0xDEADBEEF);
             WaitForSingleObject(child.hProcess, INFINITE);
             result.timedOut = true;
@@ -341,9 +346,10 @@ DriveResult DriveProgram(const std::string& commandLine, const DriveOptions& opt
             QueryPerformanceCounter(&pressedYes);
             awaitingNext = true;
         }
-        Press(dialog, shown.pressed);
-        // The next box may reuse nothing of this one; wait until this one is gone.
+        if (shown.pressed != ANSWER_PLAYER) Press(dialog, shown.pressed);
+        // Only a box that is gone counts as answered; a new one may appear at once.
         while (IsWindow(dialog) && IsWindowVisible(dialog) &&
+               !TimedOut(started, options.timeoutMs) &&
                WaitForSingleObject(child.hProcess, POLL_MS) == WAIT_TIMEOUT) {
         }
     }
@@ -377,6 +383,8 @@ const char* ButtonName(int id) {
             return "none";
         case ANSWER_ENTER:
             return "enter";
+        case ANSWER_PLAYER:
+            return "player";
         case IDOK:
             return "ok";
         case IDCANCEL:

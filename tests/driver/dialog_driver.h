@@ -25,9 +25,12 @@ struct ShownDialog {
 
 // An answer that presses the Enter key instead of a button, leaving the choice to the box.
 const int ANSWER_ENTER = -1;
+// An answer that presses nothing: the player answers every box on the screen.
+const int ANSWER_PLAYER = -2;
 
 struct DriveOptions {
     // Pressed on a box that offers Yes and No (IDYES, IDNO or ANSWER_ENTER); other boxes get OK.
+    // ANSWER_PLAYER leaves every box to the player.
     int answer = IDYES;
     std::string shotsFolder;  // empty: no screenshots
     DWORD timeoutMs = 60000;  // the child is ended after this long

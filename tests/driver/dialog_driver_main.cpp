@@ -1,7 +1,8 @@
-// dialog_driver.exe [--answer yes|no|enter] [--report FILE] [--shots DIR] -- PROGRAM [ARGS...]
-// Runs PROGRAM, answers its message boxes and writes the report (UTF-8) to FILE or to the output.
-// Exits with 0 when the program ran to its end, 1 when it did not start or had to be ended, 2 on a
-// usage error; the program's own exit status is in the report.
+// dialog_driver.exe [--answer yes|no|enter|player] [--report FILE] [--shots DIR] -- PROGRAM [ARGS]
+// Runs PROGRAM, answers its message boxes (with "player", leaves them to the person at the screen
+// and only watches) and writes the report (UTF-8) to FILE or to the output. Exits with 0 when the
+// program ran to its end, 1 when it did not start or had to be ended, 2 on a usage error; the
+// program's own exit status is in the report.
 #include <windows.h>
 
 #include <stdio.h>
@@ -15,8 +16,8 @@ namespace {
 
 int Usage() {
     fputs(
-        "usage: dialog_driver [--answer yes|no|enter] [--report FILE] [--shots DIR] -- PROGRAM "
-        "[ARGS]\n",
+        "usage: dialog_driver [--answer yes|no|enter|player] [--report FILE]\n"
+        "                     [--shots DIR] -- PROGRAM [ARGS]\n",
         stderr);
     return 2;
 }
@@ -58,6 +59,9 @@ int main(int argc, char** argv) {
             options.answer = IDNO;
         } else if (strcmp(argv[i], "--answer") == 0 && strcmp(argv[i + 1], "enter") == 0) {
             options.answer = ANSWER_ENTER;
+        } else if (strcmp(argv[i], "--answer") == 0 && strcmp(argv[i + 1], "player") == 0) {
+            options.answer = ANSWER_PLAYER;
+            options.timeoutMs = INFINITE;
         } else if (strcmp(argv[i], "--report") == 0) {
             reportPath = argv[i + 1];
         } else if (strcmp(argv[i], "--shots") == 0) {
