@@ -15,6 +15,13 @@ char FoldedNameByte(char c) {
     return c;
 }
 
+bool EqualIgnoringAsciiCase(const char* a, const char* b) {
+    for (; *a != '\0' && *b != '\0'; ++a, ++b) {
+        if (FoldedNameByte(*a) != FoldedNameByte(*b)) return false;
+    }
+    return *a == *b;
+}
+
 bool IsDotsAndSpaces(const std::string& component) {
     return component.find_first_not_of(". ") == std::string::npos;
 }
@@ -63,8 +70,20 @@ std::string DescribeUnsafeName(const char (&field)[PACKAGE_NAME_FIELD_SIZE]) {
             return "has the component \"" + component +
                    "\" (only dots and spaces, which Windows treats as \".\" or \"..\")";
         }
+        if (component.back() == '.' || component.back() == ' ') {
+            return "has the component \"" + component +
+                   "\", which ends with a dot or a space that Windows would drop";
+        }
+        if (IsDeviceName(component.data(), component.size())) {
+            return "has the component \"" + component +
+                   "\", which Windows takes for a device, not a file";
+        }
         if (stop == name.size()) break;
         start = stop + 1;
+    }
+    if (name.size() == strlen(UNINSTALL_LIST_TEMP_NAME) &&
+        EqualIgnoringAsciiCase(name.c_str(), UNINSTALL_LIST_TEMP_NAME)) {
+        return "is the name under which the updater writes the new uninstall list";
     }
     return "is refused by the updater";
 }

@@ -8,10 +8,10 @@
 
 namespace {
 
-const char UNINSTALL_LIST_NAME[] = "uninst.lst";
-// The new list is written beside the old one and then put in its place, so that no failure can
-// leave the player with a truncated or half-written list.
-const char UNINSTALL_LIST_TEMP_NAME[] = "uninst.lst.tmp";
+// Attributes that a new file can be given; others (compressed, encrypted, sparse) are not set so.
+const DWORD CARRIED_LIST_ATTRIBUTES = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                      FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED |
+                                      FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_TEMPORARY;
 
 bool ReadList(const char* path, char* buffer, uint32_t* size) {
     FileHandle list;
@@ -26,8 +26,13 @@ bool WriteFileCompletely(const char* path, const char* data, uint32_t size) {
     return file.OpenForWrite(path) && file.Write(data, size) == size && file.Flush();
 }
 
+// The new text is written beside the old list and then put in its place in one step, so that no
+// failure can leave the player with a truncated or half-written list. The list keeps its hidden or
+// system attribute.
 bool ReplaceList(const char* path, const char* tempPath, const char* text, uint32_t size,
-                 DWORD attributes) {
+                 DWORD oldAttributes) {
+    DWORD attributes = oldAttributes & CARRIED_LIST_ATTRIBUTES;
+    if (attributes == 0) attributes = FILE_ATTRIBUTE_NORMAL;
     if (!WriteFileCompletely(tempPath, text, size) || !SetFileAttributesA(tempPath, attributes) ||
         !MoveFileExA(tempPath, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileA(tempPath);

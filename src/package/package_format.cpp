@@ -1,5 +1,7 @@
 #include "package_format.h"
 
+#include <stddef.h>
+
 namespace {
 
 bool IsForbiddenNameByte(unsigned char c) {
@@ -12,13 +14,39 @@ bool IsSeparator(char c) {
     return c == '\\' || c == '/';
 }
 
-// Windows strips trailing dots and spaces from a component, so "..." and ". ." can behave like
-// ".."; a component made only of them is refused.
-bool IsDotsAndSpacesOnly(const char* begin, const char* end) {
-    for (const char* p = begin; p != end; ++p) {
-        if (*p != '.' && *p != ' ') return false;
+bool EqualsIgnoringAsciiCase(const char* bytes, size_t length, const char* upper) {
+    for (size_t i = 0; i < length; ++i) {
+        char c = bytes[i];
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c != upper[i] || upper[i] == '\0') return false;
     }
-    return true;
+    return upper[length] == '\0';
+}
+
+}  // namespace
+
+bool IsDeviceName(const char* component, size_t length) {
+    // Windows looks only at the part before the first dot, without trailing spaces.
+    size_t stem = 0;
+    while (stem < length && component[stem] != '.') ++stem;
+    while (stem > 0 && component[stem - 1] == ' ') --stem;
+    const char* const devices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
+    for (const char* device : devices) {
+        if (EqualsIgnoringAsciiCase(component, stem, device)) return true;
+    }
+    return stem == 4 && component[3] >= '0' && component[3] <= '9' &&
+           (EqualsIgnoringAsciiCase(component, 3, "COM") ||
+            EqualsIgnoringAsciiCase(component, 3, "LPT"));
+}
+
+namespace {
+
+bool IsSafeComponent(const char* component, size_t length) {
+    if (length == 0) return false;  // leading, doubled or trailing separator
+    // Windows drops a trailing dot or space, so "a." would be written as "a" and ". ." as "..".
+    const char last = component[length - 1];
+    if (last == '.' || last == ' ') return false;
+    return !IsDeviceName(component, length);
 }
 
 }  // namespace
@@ -35,12 +63,11 @@ bool IsSafeEntryName(const char (&name)[PACKAGE_NAME_FIELD_SIZE]) {
             if (IsForbiddenNameByte(static_cast<unsigned char>(c))) return false;
             continue;
         }
-        const char* componentEnd = name + i;
-        if (componentEnd == componentStart) return false;  // leading, doubled or trailing separator
-        if (IsDotsAndSpacesOnly(componentStart, componentEnd)) return false;
-        componentStart = componentEnd + 1;
+        if (!IsSafeComponent(componentStart, name + i - componentStart)) return false;
+        componentStart = name + i + 1;
     }
-    return true;
+    // The updater writes its new uninstall list under this name before putting it in place.
+    return !EqualsIgnoringAsciiCase(name, length, UNINSTALL_LIST_TEMP_NAME_UPPER);
 }
 
 bool LocateEntryData(uint32_t entryCount, const PackageEntry& entry, uint32_t fileSize,

@@ -86,7 +86,7 @@ bool ConcernsTheList(const FaultCall& call) {
     auto endsWith = [&p](const std::string& tail) {
         return p.size() >= tail.size() && p.compare(p.size() - tail.size(), tail.size(), tail) == 0;
     };
-    return endsWith("\\uninst.lst") || endsWith("\\uninst.lst.tmp");
+    return endsWith("\\uninst.lst") || endsWith("\\uninst.tmp");
 }
 
 // The result that the failed call (the last one recorded) calls for.
@@ -139,7 +139,7 @@ TEST_F(FaultInjectionTest, EveryCallFailsInTurnAndNothingIsLost) {
         }
         EXPECT_EQ(ReadWholeFile(game + "\\uninst.lst"),
                   result == UPDATE_OK ? listAfter : LIST_BEFORE);
-        EXPECT_FALSE(FileExists(game + "\\uninst.lst.tmp"));
+        EXPECT_FALSE(FileExists(game + "\\uninst.tmp"));
     }
 
     printf("failure points exercised: %u (", callCount);

@@ -38,7 +38,19 @@ INSTANTIATE_TEST_SUITE_P(
                     NAME("x:stream", false), NAME("a\\\\b", false), NAME("a\\", false),
                     NAME("\\\\?\\x", false), NAME("a*b", false), NAME("a?b", false),
                     NAME("a<b", false), NAME("a>b", false), NAME("a|b", false), NAME("a\"b", false),
-                    NAME("a\nb", false), NAME("a\tb", false)));
+                    NAME("a\nb", false), NAME("a\tb", false),
+                    // Windows would drop the trailing dot or space and write another name.
+                    NAME("a.", false), NAME("a ", false), NAME("data.\\x", false),
+                    NAME("a.b", true), NAME(" a", true),
+                    // Devices exist in every folder; writing to one leaves the folder.
+                    NAME("NUL", false), NAME("nul.txt", false), NAME("Aux", false),
+                    NAME("CON .txt", false), NAME("data\\con", false), NAME("COM1", false),
+                    NAME("lpt9.log", false), NAME("CONOUT$", false), NAME("clock$", false),
+                    NAME("COM10", true), NAME("console", true), NAME("nul2", true),
+                    NAME("LPT", true),
+                    // The name the new uninstall list is written under.
+                    NAME("uninst.tmp", false), NAME("UNINST.TMP", false),
+                    NAME("data\\uninst.tmp", true), NAME("uninst.lst", true)));
 #undef NAME
 
 PackageEntry Entry(uint32_t offset, uint32_t size) {

@@ -179,6 +179,10 @@ TEST_F(ApplyUpdatePackageTest, ADamagedEntryStopsThereWithTheEarlierFilesWritten
         {EntryNameAt(1), "\\escape.dat", "a name from the root"},
         {EntryNameAt(1), "/escape.dat", "a name from the root, with a slash"},
         {EntryNameAt(1), "C:escape.dat", "a drive-relative name"},
+        {EntryNameAt(1), std::string("NUL\0", 4), "a device"},
+        {EntryNameAt(1), "data\\con.txt", "a device in a folder"},
+        {EntryNameAt(1), std::string("second.\0", 8), "a name Windows would shorten"},
+        {EntryNameAt(1), std::string("uninst.tmp\0", 11), "the new list's name"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -221,12 +225,15 @@ TEST_F(ApplyUpdatePackageTest, TargetsThatCannotBeCreatedStopTheUpdate) {
 
 TEST_F(ApplyUpdatePackageTest, ATargetHeldOpenByAnotherProgramCannotBeCreated) {
     ASSERT_TRUE(WriteWholeFile(game + "\\busy", "in use"));
+    ASSERT_TRUE(SetFileAttributesA((game + "\\busy").c_str(), FILE_ATTRIBUTE_READONLY));
     HANDLE holder =
         CreateFileA((game + "\\busy").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     EXPECT_EQ(Install({{"busy", "new"}}), UPDATE_E_CREATE);
     CloseHandle(holder);
     EXPECT_EQ(Game("busy"), "in use");
+    // Its attributes were cleared for the replacement that then failed, and stay cleared.
+    EXPECT_EQ(Attributes(game + "\\busy") & FILE_ATTRIBUTE_READONLY, 0u);
     EXPECT_EQ(List(), LIST_BEFORE);
 }
 

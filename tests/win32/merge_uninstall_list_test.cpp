@@ -34,7 +34,7 @@ TEST_F(MergeUninstallListTest, AppendsTheMissingNamesAndLeavesNoTemporaryFile) {
 
 TEST_F(MergeUninstallListTest, AStaleTemporaryFileIsReplacedAndRemoved) {
     ASSERT_TRUE(WriteWholeFile(List(), std::string("\0", 1)));
-    ASSERT_TRUE(WriteWholeFile(folder / "uninst.lst.tmp", "left by a power cut"));
+    ASSERT_TRUE(WriteWholeFile(folder / "uninst.tmp", "left by a power cut"));
     ASSERT_TRUE(Merge({"a"}));
     EXPECT_EQ(ReadWholeFile(List()), std::string("a\n\0", 3));
     EXPECT_EQ(ListFolder(folder.Path()), std::vector<std::string>{"uninst.lst"});
@@ -106,23 +106,28 @@ TEST_F(MergeUninstallListTest, AListHeldOpenWithoutWriteSharingIsNotReplaced) {
 }
 
 // "\\." components lengthen the folder's name without moving it.
-std::string Lengthened(const std::string& folder, size_t length) {
+// The same folder under a name of exactly length bytes: "\\." adds two bytes, "\\s\\.." five.
+std::string SpelledLong(const std::string& folder, size_t length) {
     std::string longer = folder;
-    while (longer.size() + 2 <= length) longer += "\\.";
+    if ((length - longer.size()) % 2 != 0) longer += "\\s\\..";
+    while (longer.size() < length) longer += "\\.";
     return longer;
 }
 
 TEST_F(MergeUninstallListTest, PathsAreNeverCutShort) {
     const std::string before("a\n\0", 3);
     ASSERT_TRUE(WriteWholeFile(List(), before));
+    ASSERT_TRUE(CreateDirectoryA((folder / "s").c_str(), nullptr));
     const char* names[] = {"b", nullptr};
 
-    EXPECT_FALSE(MergeUninstallList(Lengthened(folder.Path(), 250).c_str(), names));
-    ExpectUntouched(before);
+    // 249 bytes, a backslash and "uninst.lst" need 261 bytes with the NUL.
+    EXPECT_FALSE(MergeUninstallList(SpelledLong(folder.Path(), 249).c_str(), names));
+    EXPECT_EQ(ReadWholeFile(List()), before);
 
-    // The temporary file's path, the longer of the two, just fits.
-    ASSERT_TRUE(MergeUninstallList(Lengthened(folder.Path(), 244).c_str(), names));
+    // One byte less fits, and so does the temporary file's name, which is as long.
+    ASSERT_TRUE(MergeUninstallList(SpelledLong(folder.Path(), 248).c_str(), names));
     EXPECT_EQ(ReadWholeFile(List()), std::string("a\nb\n\0", 5));
+    EXPECT_EQ(ListFolder(folder.Path()), (std::vector<std::string>{"s", "uninst.lst"}));
 }
 
 }  // namespace
