@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "driver_texts.h"
+#include "installed_folder_value.h"
 #include "join_path.h"
 
 bool ReadInstalledFolder(char (&folder)[PATH_BUFFER_SIZE], const char* maker, const char* product) {
@@ -27,5 +28,5 @@ bool ReadInstalledFolder(char (&folder)[PATH_BUFFER_SIZE], const char* maker, co
                                          reinterpret_cast<BYTE*>(folder), &size);
     RegCloseKey(key);
     if (status != ERROR_SUCCESS || type != REG_SZ) return false;
-    return memchr(folder, '\0', sizeof folder) != nullptr;
+    return IsUsableInstalledFolder(folder);
 }

@@ -136,8 +136,25 @@ class SetupTest : public testing::Test {
     }
 };
 
+// Both names stay taken while the updater talks to the player, so the game, its launcher and its
+// uninstaller see it as running.
+bool NameIsTaken(const char* mutexName) {
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, mutexName);
+    const bool taken = GetLastError() == ERROR_ALREADY_EXISTS;
+    if (mutex != nullptr) CloseHandle(mutex);
+    return taken;
+}
+
 TEST_F(SetupTest, YesWritesEveryFileExtendsTheListAndReportsDone) {
-    const DriveResult result = Run(UpdaterBytes(), IDYES);
+    int boxes = 0;
+    const DriveResult result = Run(UpdaterBytes(), IDYES, [&](const ShownDialog&) {
+        ++boxes;
+        EXPECT_TRUE(NameIsTaken(GAME_MUTEX)) << "at box " << boxes;
+        EXPECT_TRUE(NameIsTaken(UPDATER_MUTEX)) << "at box " << boxes;
+    });
+    EXPECT_EQ(boxes, 2);
+    EXPECT_FALSE(NameIsTaken(GAME_MUTEX));
+    EXPECT_FALSE(NameIsTaken(UPDATER_MUTEX));
     ASSERT_EQ(result.dialogs.size(), 2u);
     ExpectDialog(result.dialogs[0], EXPECTED_CONFIRM, DialogIcon::QUESTION);
     ExpectDialog(result.dialogs[1], EXPECTED_DONE, DialogIcon::INFORMATION);
@@ -177,9 +194,15 @@ TEST_F(SetupTest, EveryWayOfNotBeingInstalledWarnsAndWritesNothing) {
          [] {
              return SetFolderValue(FOLDER_VALUE, REG_SZ, "C:\\" + std::string(297, 'x') + '\0');
          }},
-        // Fits the 260-byte buffer exactly but leaves no room for a terminating NUL.
+        // 260 bytes and no NUL: Wine's query then asks for 261 bytes, so this comes out as a value
+        // longer than the buffer. A query that returns 260 bytes without a NUL is met by
+        // logic_tests' InstalledFolderValue cases.
         {"260 bytes without NUL",
          [] { return SetFolderValue(FOLDER_VALUE, REG_SZ, "C:\\" + std::string(257, 'x')); }},
+        // An empty or relative folder would put the files wherever the updater was started.
+        {"empty", [] { return SetInstalledFolder(""); }},
+        {"relative", [] { return SetInstalledFolder("LanternWaltz"); }},
+        {"drive-relative", [] { return SetInstalledFolder("C:LanternWaltz"); }},
     };
     for (const auto& notInstalled : cases) {
         SCOPED_TRACE(notInstalled.situation);
