@@ -109,9 +109,31 @@ std::string ProblemWithNewName(const std::string& name) {
 bool SameEntryName(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        if (FoldedNameByte(a[i]) != FoldedNameByte(b[i])) return false;
+        if (IsShiftJisLeadByte(a[i]) && i + 1 < a.size()) {
+            // A double-byte character has no case, and its second byte is no separator.
+            if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+            ++i;
+        } else if (FoldedNameByte(a[i]) != FoldedNameByte(b[i])) {
+            return false;
+        }
     }
     return true;
+}
+
+bool IsShiftJisLeadByte(char c) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    return (u >= 0x81 && u <= 0x9F) || (u >= 0xE0 && u <= 0xFC);
+}
+
+size_t FindNameSeparator(const std::string& name, size_t start) {
+    for (size_t i = start; i < name.size(); ++i) {
+        if (IsShiftJisLeadByte(name[i])) {
+            ++i;
+        } else if (IsSeparator(name[i])) {
+            return i;
+        }
+    }
+    return std::string::npos;
 }
 
 std::string QuotedName(const std::string& name) {

@@ -22,6 +22,12 @@ std::string ProblemWithNewName(const std::string& name);
 // Windows file names compare without regard to ASCII case, and "/" separates folders as "\" does.
 bool SameEntryName(const std::string& a, const std::string& b);
 
+// Names are bytes in code page 932, as Windows reads them: a lead byte and the byte after it are
+// one character, even when that second byte is '\\' or a letter.
+bool IsShiftJisLeadByte(char c);
+// The first backslash or slash at or after start that Windows takes for a separator, or npos.
+size_t FindNameSeparator(const std::string& name, size_t start);
+
 // The name in quotes for messages and listings: bytes outside printable ASCII (control bytes,
 // Shift_JIS) appear as \xNN.
 std::string QuotedName(const std::string& name);

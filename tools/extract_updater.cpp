@@ -42,7 +42,7 @@ bool MakeTargetPath(const std::string& folder, const std::string& name, std::str
     *target = folder;
     size_t start = 0;
     for (;;) {
-        const size_t stop = name.find_first_of("\\/", start);
+        const size_t stop = FindNameSeparator(name, start);
         *target += HOST_PATH_SEPARATOR;
         *target += name.substr(start, stop - start);
         if (stop == std::string::npos) return true;

@@ -70,6 +70,16 @@ TEST(SameEntryNameTest, IgnoresAsciiCaseAndTheKindOfSeparator) {
     EXPECT_FALSE(SameEntryName("data\\x.pak", "data\\x.pa"));
     EXPECT_FALSE(SameEntryName("a.dat", "b.dat"));
     EXPECT_FALSE(SameEntryName("\xE0.dat", "\xC0.dat"));  // no case outside ASCII
+    // Shift_JIS: the second byte of a double-byte character is neither a letter nor a separator.
+    EXPECT_FALSE(SameEntryName("\x83\x41.dat", "\x83\x61.dat"));
+    EXPECT_FALSE(SameEntryName("\x83\x5C.dat", "\x83/.dat"));
+    EXPECT_TRUE(SameEntryName("\x83\x41\\A.dat", "\x83\x41/a.dat"));
+}
+
+TEST(FindNameSeparatorTest, SkipsTheSecondByteOfADoubleByteCharacter) {
+    EXPECT_EQ(FindNameSeparator("\x83\x5C\x83\x74\\x", 0), 4u);
+    EXPECT_EQ(FindNameSeparator("a/b\\c", 2), 3u);
+    EXPECT_EQ(FindNameSeparator("\x83\x5C", 0), std::string::npos);
 }
 
 TEST(QuotedNameTest, ShowsBytesOutsidePrintableAsciiAsHex) {

@@ -63,6 +63,17 @@ TEST_F(ExtractUpdaterTest, ReadsDataWhereverTheDirectoryPutsIt) {
     EXPECT_EQ(ReadFile(folder + "/b"), "12345");
 }
 
+TEST_F(ExtractUpdaterTest, SplitsNamesWhereWindowsDoes) {
+    // "ソフト.dat" has 0x5C as the second byte of its first character: one file, as on Windows.
+    const std::string name = "\x83\x5C\x83\x74\x83\x67.dat";
+    std::string error;
+    ASSERT_TRUE(Extract(UpdaterFileBytes(TestPeImage(), PackageBytes({{name, "s"}, {"d\\x", "x"}})),
+                        &error))
+        << error;
+    EXPECT_EQ(ReadFile(folder + "/" + name), "s");
+    EXPECT_EQ(ReadFile(folder + "/d/x"), "x");
+}
+
 TEST_F(ExtractUpdaterTest, ReportsAFolderThatCannotBeCreated) {
     WriteFile(scratch / "data", "a file where a folder should be");
     folder = scratch.Path();
