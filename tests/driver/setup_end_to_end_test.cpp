@@ -49,26 +49,6 @@ bool SetInstalledFolder(const std::string& folder) {
     return SetFolderValue(FOLDER_VALUE, REG_SZ, folder + '\0');
 }
 
-// Every file under a folder with its bytes, to tell whether anything was written.
-void Snapshot(const std::string& folder, const std::string& prefix,
-              std::map<std::string, std::string>& files) {
-    for (const std::string& name : ListFolder(folder)) {
-        const std::string path = folder + "\\" + name;
-        if (Attributes(path) & FILE_ATTRIBUTE_DIRECTORY) {
-            files[prefix + name + "\\"] = "";
-            Snapshot(path, prefix + name + "\\", files);
-        } else {
-            files[prefix + name] = ReadWholeFile(path);
-        }
-    }
-}
-
-std::map<std::string, std::string> Snapshot(const std::string& folder) {
-    std::map<std::string, std::string> files;
-    Snapshot(folder, "", files);
-    return files;
-}
-
 void ExpectDialog(const ShownDialog& shown, const wchar_t* text, DialogIcon icon) {
     EXPECT_EQ(shown.text, std::wstring(text));
     EXPECT_STREQ(IconName(shown.icon), IconName(icon));
@@ -115,13 +95,13 @@ class SetupTest : public testing::Test {
     DriveResult Run(const std::string& updaterBytes, int answer,
                     std::function<void(const ShownDialog&)> onDialog = nullptr) {
         EXPECT_TRUE(WriteWholeFile(updater, updaterBytes));
-        const std::map<std::string, std::string> before = Snapshot(scratch.Path());
+        const std::map<std::string, std::string> before = SnapshotTree(scratch.Path());
         bool answeredYes = false;
         DriveOptions options;
         options.answer = answer;
         options.onDialog = [&](const ShownDialog& shown) {
             if (!answeredYes) {
-                EXPECT_TRUE(Snapshot(scratch.Path()) == before) << "written before Yes";
+                EXPECT_TRUE(SnapshotTree(scratch.Path()) == before) << "written before Yes";
             }
             if (onDialog) onDialog(shown);
             answeredYes |= shown.pressed == IDYES;
@@ -130,7 +110,7 @@ class SetupTest : public testing::Test {
         EXPECT_TRUE(result.started);
         EXPECT_FALSE(result.timedOut);
         if (!answeredYes) {
-            EXPECT_TRUE(Snapshot(scratch.Path()) == before) << "written without Yes";
+            EXPECT_TRUE(SnapshotTree(scratch.Path()) == before) << "written without Yes";
         }
         return result;
     }

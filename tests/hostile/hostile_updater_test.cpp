@@ -63,26 +63,6 @@ bool SetInstalledFolder(const std::string& folder) {
     return status == ERROR_SUCCESS;
 }
 
-// Every file and folder under a folder with its bytes (folders with none), keyed by relative path.
-void Snapshot(const std::string& folder, const std::string& prefix,
-              std::map<std::string, std::string>& files) {
-    for (const std::string& name : ListFolder(folder)) {
-        const std::string path = folder + "\\" + name;
-        if (Attributes(path) & FILE_ATTRIBUTE_DIRECTORY) {
-            files[prefix + name + "\\"] = "";
-            Snapshot(path, prefix + name + "\\", files);
-        } else {
-            files[prefix + name] = ReadWholeFile(path);
-        }
-    }
-}
-
-std::map<std::string, std::string> Snapshot(const std::string& folder) {
-    std::map<std::string, std::string> files;
-    Snapshot(folder, "", files);
-    return files;
-}
-
 // One line per path that is missing, unexpected or different; empty when the two agree.
 std::string Differences(const std::map<std::string, std::string>& expected,
                         const std::map<std::string, std::string>& actual) {
@@ -222,7 +202,7 @@ class HostileUpdaterTest : public testing::Test {
             ASSERT_FALSE(FileExists(place)) << place << " exists already";
         }
 
-        std::map<std::string, std::string> expected = Snapshot(scratch.Path());
+        std::map<std::string, std::string> expected = SnapshotTree(scratch.Path());
         for (size_t i = 0; i < hostile.entriesWritten; ++i) {
             expected["game\\" + CARRIED[i].name] = CARRIED[i].data;
         }
@@ -242,7 +222,7 @@ class HostileUpdaterTest : public testing::Test {
         ExpectWarningBox(result.dialogs[1], ExpectedText(hostile.status));
 
         // The whole scratch folder: the game folder's parent and the game folder, with the list.
-        EXPECT_EQ(Differences(expected, Snapshot(scratch.Path())), "");
+        EXPECT_EQ(Differences(expected, SnapshotTree(scratch.Path())), "");
         for (const std::string& place : escapes) {
             EXPECT_FALSE(FileExists(place)) << "written outside: " << place;
             DeleteFileA(place.c_str());

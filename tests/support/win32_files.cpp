@@ -49,6 +49,29 @@ std::vector<std::string> ListFolder(const std::string& path) {
     return names;
 }
 
+namespace {
+
+void AddToSnapshot(const std::string& folder, const std::string& prefix,
+                   std::map<std::string, std::string>& files) {
+    for (const std::string& name : ListFolder(folder)) {
+        const std::string path = folder + "\\" + name;
+        if (Attributes(path) & FILE_ATTRIBUTE_DIRECTORY) {
+            files[prefix + name + "\\"] = "";
+            AddToSnapshot(path, prefix + name + "\\", files);
+        } else {
+            files[prefix + name] = ReadWholeFile(path);
+        }
+    }
+}
+
+}  // namespace
+
+std::map<std::string, std::string> SnapshotTree(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    AddToSnapshot(folder, "", files);
+    return files;
+}
+
 std::string ProgramFolder() {
     char path[MAX_PATH];
     const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,10 @@ bool FileExists(const std::string& path);
 DWORD Attributes(const std::string& path);
 // Names in a folder, sorted, without "." and "..".
 std::vector<std::string> ListFolder(const std::string& path);
+// Every file and folder under a folder, keyed by its path relative to it (folders end with a
+// backslash and map to ""), with each file's bytes: compared before and after, it shows whether
+// anything at all was written.
+std::map<std::string, std::string> SnapshotTree(const std::string& folder);
 // The folder that holds the running test program.
 std::string ProgramFolder();
 
