@@ -114,37 +114,9 @@ int DefaultButtonOf(HWND dialog) {
     return 0;
 }
 
-// Pixels of a screen rectangle as 32-bit BGRX, top row first.
-std::vector<DWORD> CaptureScreen(const RECT& area) {
-    const int width = area.right - area.left;
-    const int height = area.bottom - area.top;
-    std::vector<DWORD> pixels(static_cast<size_t>(width) * height);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap != nullptr) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-        GdiFlush();
-        memcpy(pixels.data(), bits, pixels.size() * sizeof(DWORD));
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-    }
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixels;
-}
-
-// The standard icon drawn as the box would draw it, over the background that the box shows.
-std::vector<DWORD> RenderIcon(LPCSTR which, int width, int height, DWORD background) {
-    std::vector<DWORD> pixels(static_cast<size_t>(width) * height, background);
+// Lets draw paint into a top-down 32-bit BGRX bitmap that starts as pixels; returns the result.
+template <typename Draw>
+std::vector<DWORD> Paint(int width, int height, std::vector<DWORD> pixels, Draw draw) {
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     BITMAPINFO info = {};
@@ -158,7 +130,7 @@ std::vector<DWORD> RenderIcon(LPCSTR which, int width, int height, DWORD backgro
     if (bitmap != nullptr) {
         HGDIOBJ old = SelectObject(memory, bitmap);
         memcpy(bits, pixels.data(), pixels.size() * sizeof(DWORD));
-        DrawIconEx(memory, 0, 0, LoadIconA(nullptr, which), 0, 0, 0, nullptr, DI_NORMAL);
+        draw(memory, screen);
         GdiFlush();
         memcpy(pixels.data(), bits, pixels.size() * sizeof(DWORD));
         SelectObject(memory, old);
@@ -167,6 +139,25 @@ std::vector<DWORD> RenderIcon(LPCSTR which, int width, int height, DWORD backgro
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return pixels;
+}
+
+// Pixels of a screen rectangle, top row first.
+std::vector<DWORD> CaptureScreen(const RECT& area) {
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    return Paint(width, height, std::vector<DWORD>(static_cast<size_t>(width) * height),
+                 [&](HDC memory, HDC screen) {
+                     BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+                 });
+}
+
+// The standard icon drawn as the box would draw it, over the background that the box shows.
+std::vector<DWORD> RenderIcon(LPCSTR which, int width, int height, DWORD background) {
+    return Paint(width, height, std::vector<DWORD>(static_cast<size_t>(width) * height, background),
+                 [&](HDC memory, HDC) {
+                     DrawIconEx(memory, 0, 0, LoadIconA(nullptr, which), 0, 0, 0, nullptr,
+                                DI_NORMAL);
+                 });
 }
 
 long Difference(const std::vector<DWORD>& a, const std::vector<DWORD>& b) {
