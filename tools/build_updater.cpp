@@ -40,6 +40,14 @@ bool CheckNames(const std::vector<PackageInput>& inputs, std::string* error) {
                                        QuotedName(inputs[j].name) +
                                        "; the updater would write one file twice");
             }
+            if (IsFolderOf(inputs[i].name, inputs[j].name) ||
+                IsFolderOf(inputs[j].name, inputs[i].name)) {
+                return Fail(error, inputs[i].path + ": the name " + QuotedName(inputs[i].name) +
+                                       " and " + QuotedName(inputs[j].name) + " (" +
+                                       inputs[j].path +
+                                       ") use one name as a file and as a folder; the updater "
+                                       "could not write both");
+            }
         }
     }
     return true;

@@ -120,6 +120,14 @@ bool SameEntryName(const std::string& a, const std::string& b) {
     return true;
 }
 
+bool IsFolderOf(const std::string& folder, const std::string& name) {
+    for (size_t at = FindNameSeparator(name, 0); at != std::string::npos;
+         at = FindNameSeparator(name, at + 1)) {
+        if (SameEntryName(name.substr(0, at), folder)) return true;
+    }
+    return false;
+}
+
 bool IsShiftJisLeadByte(char c) {
     const unsigned char u = static_cast<unsigned char>(c);
     return (u >= 0x81 && u <= 0x9F) || (u >= 0xE0 && u <= 0xFC);

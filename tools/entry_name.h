@@ -21,6 +21,9 @@ std::string ProblemWithNewName(const std::string& name);
 
 // Windows file names compare without regard to ASCII case, and "/" separates folders as "\" does.
 bool SameEntryName(const std::string& a, const std::string& b);
+// True when name lies in a subfolder that is named folder ("a" for "a\\b" or "A/b\\c"): the
+// updater could not write both, one as a file and the other inside it as a folder.
+bool IsFolderOf(const std::string& folder, const std::string& name);
 
 // Names are bytes in code page 932, as Windows reads them: a lead byte and the byte after it are
 // one character, even when that second byte is '\\' or a letter.

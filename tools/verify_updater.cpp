@@ -71,6 +71,12 @@ void CheckEntries(const UpdaterDirectory& directory, const std::string& path,
                                     "; the updater would write it twice");
                 break;
             }
+            if (IsFolderOf(name, earlier) || IsFolderOf(earlier, name)) {
+                problems->push_back(which + ": uses the name of entry " + std::to_string(j) + " " +
+                                    QuotedName(earlier) +
+                                    " as a file and as a folder; the updater could not write both");
+                break;
+            }
         }
     }
 }

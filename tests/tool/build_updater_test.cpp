@@ -239,6 +239,11 @@ const Refusal REFUSALS[] = {
          return t.Inputs({{"Data\\A.pak", "1"}, {"b", "2"}, {"data/a.PAK", "3"}});
      },
      "input2: the name \"data/a.PAK\" is already given to"},
+    {"NameUsedAsAFileAndAsAFolder",
+     [](BuildRefusalTest& t, ScratchFolder&) {
+         return t.Inputs({{"data\\a.pak", "1"}, {"DATA", "2"}});
+     },
+     "input1: the name \"DATA\" and \"data\\a.pak\""},
     {"ResultOfExactly2GiB",
      [](BuildRefusalTest&, ScratchFolder& s) {
          return SparseInputs(s, {1, LIMIT - PackageDataStart(2) - 1});

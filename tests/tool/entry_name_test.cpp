@@ -76,6 +76,15 @@ TEST(SameEntryNameTest, IgnoresAsciiCaseAndTheKindOfSeparator) {
     EXPECT_TRUE(SameEntryName("\x83\x41\\A.dat", "\x83\x41/a.dat"));
 }
 
+TEST(IsFolderOfTest, FindsANameUsedAsAFolderByAnother) {
+    EXPECT_TRUE(IsFolderOf("data", "data\\x.pak"));
+    EXPECT_TRUE(IsFolderOf("DATA", "data/sub\\x"));
+    EXPECT_TRUE(IsFolderOf("data\\sub", "data/SUB\\x"));
+    EXPECT_FALSE(IsFolderOf("data", "database\\x"));
+    EXPECT_FALSE(IsFolderOf("data\\x.pak", "data"));
+    EXPECT_FALSE(IsFolderOf("\x83", "\x83\x5Cx"));  // a double-byte character, no folder
+}
+
 TEST(FindNameSeparatorTest, SkipsTheSecondByteOfADoubleByteCharacter) {
     EXPECT_EQ(FindNameSeparator("\x83\x5C\x83\x74\\x", 0), 4u);
     EXPECT_EQ(FindNameSeparator("a/b\\c", 2), 3u);

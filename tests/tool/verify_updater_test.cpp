@@ -92,6 +92,9 @@ const Damage DAMAGES[] = {
     {"SameNameTwice",
      [](std::string& bytes) { SetName(bytes, 1, "A.DAT"); },
      {"entry 1 \"A.DAT\": names the same file as entry 0 \"a.dat\""}},
+    {"NameUsedAsAFileAndAsAFolder",
+     [](std::string& bytes) { SetName(bytes, 0, "Data"); },
+     {"entry 1 \"data\\b.pak\": uses the name of entry 0 \"Data\" as a file and as a folder"}},
     {"SeveralAtOnce",
      [](std::string& bytes) {
          bytes[0] = 0;
