@@ -23,10 +23,24 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// A folder of this process's own, removed when the fuzzer ends.
+class ScratchWorkFolder {
+  public:
+    ScratchWorkFolder()
+        : path_(fs::temp_directory_path() / ("updater-file-fuzz-" + std::to_string(getpid()))) {}
+    ~ScratchWorkFolder() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    const fs::path& Path() const { return path_; }
+
+  private:
+    fs::path path_;
+};
+
 const fs::path& WorkFolder() {
-    static const fs::path folder =
-        fs::temp_directory_path() / ("updater-file-fuzz-" + std::to_string(getpid()));
-    return folder;
+    static const ScratchWorkFolder folder;
+    return folder.Path();
 }
 
 bool WriteBytes(const std::string& path, const std::string& bytes) {
