@@ -25,9 +25,10 @@ std::string SystemError() {
     return strerror(errno);
 }
 
-bool CheckNames(const std::vector<PackageInput>& inputs, std::string* error) {
+bool CheckNames(const std::vector<PackageInput>& inputs, const std::string& outputPath,
+                std::string* error) {
     if (inputs.size() > MAX_PACKAGE_FILES) {
-        return Fail(error, "too many files: " + std::to_string(inputs.size()) +
+        return Fail(error, outputPath + ": too many files: " + std::to_string(inputs.size()) +
                                "; an updater carries at most " + std::to_string(MAX_PACKAGE_FILES));
     }
     for (size_t i = 0; i < inputs.size(); ++i) {
@@ -43,10 +44,10 @@ bool CheckNames(const std::vector<PackageInput>& inputs, std::string* error) {
             if (IsFolderOf(inputs[i].name, inputs[j].name) ||
                 IsFolderOf(inputs[j].name, inputs[i].name)) {
                 return Fail(error, inputs[i].path + ": the name " + QuotedName(inputs[i].name) +
-                                       " and " + QuotedName(inputs[j].name) + " (" +
+                                       " clashes with " + QuotedName(inputs[j].name) + " of " +
                                        inputs[j].path +
-                                       ") use one name as a file and as a folder; the updater "
-                                       "could not write both");
+                                       ": one would be a file and a folder at once, and the "
+                                       "updater could not write both");
             }
         }
     }
@@ -128,7 +129,8 @@ bool WriteAll(const std::string& image, const std::string& head,
               const std::vector<PackageInput>& inputs, std::vector<File>& files,
               const std::vector<uint64_t>& sizes, uint64_t total, FILE* output,
               const std::string& outputPath, FILE* progressTo, std::string* error) {
-    ProgressBar progress(progressTo, progressTo != nullptr, total);
+    ProgressBar progress(progressTo, progressTo != nullptr && total >= PROGRESS_WORTH_SHOWING,
+                         total);
     if (fwrite(image.data(), 1, image.size(), output) != image.size() ||
         fwrite(head.data(), 1, head.size(), output) != head.size()) {
         return Fail(error, outputPath + ": cannot write: " + SystemError());
@@ -158,7 +160,7 @@ bool BuildUpdater(const std::string& imagePath, const std::vector<PackageInput>&
     std::string image;
     std::vector<File> files;
     std::vector<uint64_t> sizes;
-    if (!CheckNames(inputs, error) || !ReadImage(imagePath, &image, error) ||
+    if (!CheckNames(inputs, outputPath, error) || !ReadImage(imagePath, &image, error) ||
         !OpenInputs(inputs, &files, &sizes, error)) {
         return false;
     }

@@ -62,8 +62,16 @@ std::string DescribeUnsafeName(const char (&field)[PACKAGE_NAME_FIELD_SIZE]) {
         size_t stop = start;
         while (stop < name.size() && !IsSeparator(name[stop])) ++stop;
         const std::string component = name.substr(start, stop - start);
-        if (component.empty())
+        if (component.empty()) {
+            // The byte before this separator may be the first half of a Shift_JIS character
+            // whose second half is the 0x5C taken here for a backslash.
+            if (start >= 2 && IsShiftJisLeadByte(name[start - 2])) {
+                return "has a double-byte character ending in the byte 0x5C at byte " +
+                       std::to_string(start - 1) +
+                       ", which the updater reads as a folder separator in every code page";
+            }
             return "has an empty folder component (a doubled or trailing separator)";
+        }
         if (component == "..") return "has a \"..\" component, which leads out of the folder";
         if (component == ".") return "has a \".\" component";
         if (IsDotsAndSpaces(component)) {

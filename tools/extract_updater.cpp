@@ -70,7 +70,8 @@ bool ExtractUpdater(const std::string& path, const std::string& folder, FILE* pr
 
     uint64_t total = 0;
     for (const PackageEntry& entry : directory.entries) total += entry.size;
-    ProgressBar progress(progressTo, progressTo != nullptr, total);
+    ProgressBar progress(progressTo, progressTo != nullptr && total >= PROGRESS_WORTH_SHOWING,
+                         total);
     std::vector<char> buffer;
     for (size_t i = 0; i < directory.entries.size(); ++i) {
         const PackageEntry& entry = directory.entries[i];

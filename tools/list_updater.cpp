@@ -51,9 +51,10 @@ unsigned long long U64(uint64_t value) {
 std::string FormatListing(const std::string& path, const UpdaterDirectory& directory) {
     const uint64_t dataStart = DataStart(directory);
     std::string text = path + ": " + std::to_string(directory.fileSize) + " bytes, " +
-                       std::to_string(directory.entries.size()) + " files, package header at " +
-                       std::to_string(PACKAGE_OFFSET) + ", data from " + std::to_string(dataStart) +
-                       "\n";
+                       std::to_string(directory.entries.size()) +
+                       (directory.entries.size() == 1 ? " file" : " files") +
+                       ", package header at " + std::to_string(PACKAGE_OFFSET) + ", data from " +
+                       std::to_string(dataStart) + "\n";
     text += Row("%3s  %-20s %10s %10s %10s %10s\n", "#", "name", "offset", "size", "start", "end");
     for (size_t i = 0; i < directory.entries.size(); ++i) {
         const PackageEntry& entry = directory.entries[i];

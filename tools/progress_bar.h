@@ -4,6 +4,9 @@
 #include <stdint.h>
 #include <stdio.h>
 
+// Smaller copies end before a bar would tell anyone anything.
+const uint64_t PROGRESS_WORTH_SHOWING = uint64_t{32} << 20;
+
 class ProgressBar {
   public:
     // Draws on stream only when enabled; the command line passes IsTerminal(stderr).

@@ -208,7 +208,7 @@ const Refusal REFUSALS[] = {
          for (int i = 0; i < 17; ++i) files.push_back({"f" + std::to_string(i), "x"});
          return t.Inputs(files);
      },
-     "too many files: 17; an updater carries at most 16"},
+     "out/setup.exe: too many files: 17; an updater carries at most 16"},
     {"EmptyName",
      [](BuildRefusalTest& t, ScratchFolder&) {
          return t.Inputs({{"", "x"}});
@@ -243,7 +243,7 @@ const Refusal REFUSALS[] = {
      [](BuildRefusalTest& t, ScratchFolder&) {
          return t.Inputs({{"data\\a.pak", "1"}, {"DATA", "2"}});
      },
-     "input1: the name \"DATA\" and \"data\\a.pak\""},
+     "input1: the name \"DATA\" clashes with \"data\\a.pak\" of"},
     {"ResultOfExactly2GiB",
      [](BuildRefusalTest&, ScratchFolder& s) {
          return SparseInputs(s, {1, LIMIT - PackageDataStart(2) - 1});

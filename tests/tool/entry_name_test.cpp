@@ -41,6 +41,10 @@ const NameCase NAME_CASES[] = {
     {"x?.dat", "'?'"},
     {"a\tb", "control character"},
     {std::string("a\0b", 3), "NUL byte"},
+    {"data\\\x95\x5C", "double-byte character ending in the byte 0x5C at byte 6"},  // "表"
+    {"a.", "ends with a dot or a space"},
+    {"data\\nul.txt", "takes for a device"},
+    {"UNINST.TMP", "new uninstall list"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Names, NewEntryNameTest, testing::ValuesIn(NAME_CASES));
