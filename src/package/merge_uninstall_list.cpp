@@ -33,6 +33,9 @@ bool ReplaceList(const char* path, const char* tempPath, const char* text, uint3
                  DWORD oldAttributes) {
     DWORD attributes = oldAttributes & CARRIED_LIST_ATTRIBUTES;
     if (attributes == 0) attributes = FILE_ATTRIBUTE_NORMAL;
+    // A temporary file left by a power cut may be hidden like the list, and Windows refuses to
+    // create a hidden file over again.
+    DeleteFileA(tempPath);
     if (!WriteFileCompletely(tempPath, text, size) || !SetFileAttributesA(tempPath, attributes) ||
         !MoveFileExA(tempPath, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileA(tempPath);
