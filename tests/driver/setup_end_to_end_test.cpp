@@ -224,6 +224,7 @@ TEST_F(SetupTest, ASecondCopyEndsAtOnceAndSilently) {
         second = DriveProgram("\"" + updater + "\"", options);
     });
     EXPECT_TRUE(second.started);
+    EXPECT_FALSE(second.timedOut) << "it waited for the first copy";
     EXPECT_TRUE(second.dialogs.empty());
     EXPECT_EQ(second.exitCode, EXIT_ALREADY_RUNNING);
     ASSERT_EQ(first.dialogs.size(), 1u);
