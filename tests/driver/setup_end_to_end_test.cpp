@@ -9,6 +9,7 @@
 
 #include "dialog_driver.h"
 #include "expected_texts.h"
+#include "game_registry.h"
 #include "package_format.h"
 #include "updater_file.h"
 #include "win32_files.h"
@@ -16,8 +17,6 @@
 namespace {
 
 // Spelled out here rather than taken from the driver, so that a typo there fails a test.
-const char PRODUCT_KEY[] = "Software\\Copper Kettle\\Lantern Waltz";
-const char FOLDER_VALUE[] = "InstalledFolder";
 const char UPDATER_MUTEX[] = "Updater for LanternWaltz is executing.";
 const char GAME_MUTEX[] = "Velmor General Interpreter for LanternWaltz is executing.";
 
@@ -27,27 +26,6 @@ const DWORD EXIT_DECLINED = 0xFFFFFFFD;
 const DWORD EXIT_ALREADY_RUNNING = 0xFFFFFFFC;
 
 const std::string LIST_BEFORE("game.exe\nsave\\slot1.dat\n\0", 25);
-
-void RemoveProductKey() {
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, PRODUCT_KEY);
-}
-
-bool SetFolderValue(const char* valueName, DWORD type, const std::string& bytes) {
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, PRODUCT_KEY, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS) {
-        return false;
-    }
-    const LONG status =
-        RegSetValueExA(key, valueName, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                       static_cast<DWORD>(bytes.size()));
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS;
-}
-
-bool SetInstalledFolder(const std::string& folder) {
-    return SetFolderValue(FOLDER_VALUE, REG_SZ, folder + '\0');
-}
 
 void ExpectDialog(const ShownDialog& shown, const wchar_t* text, DialogIcon icon) {
     EXPECT_EQ(shown.text, std::wstring(text));

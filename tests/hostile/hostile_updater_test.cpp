@@ -13,14 +13,12 @@
 
 #include "dialog_driver.h"
 #include "expected_texts.h"
+#include "game_registry.h"
 #include "package_format.h"
 #include "updater_file.h"
 #include "win32_files.h"
 
 namespace {
-
-const char PRODUCT_KEY[] = "Software\\Copper Kettle\\Lantern Waltz";
-const char FOLDER_VALUE[] = "InstalledFolder";
 
 const std::string LIST_BEFORE("game.exe\nsave\\slot1.dat\n\0", 25);
 
@@ -49,19 +47,6 @@ const uint32_t PACKAGE_END =
 
 // The base name that every escaping name tries to write, unlikely to exist anywhere by chance.
 const char ESCAPE_BASE[] = "lwesc";
-
-bool SetInstalledFolder(const std::string& folder) {
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, PRODUCT_KEY, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS) {
-        return false;
-    }
-    const LONG status =
-        RegSetValueExA(key, FOLDER_VALUE, 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
-                       static_cast<DWORD>(folder.size() + 1));
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS;
-}
 
 // One line per path that is missing, unexpected or different; empty when the two agree.
 std::string Differences(const std::map<std::string, std::string>& expected,
@@ -163,7 +148,7 @@ void ExpectWarningBox(const ShownDialog& shown, const wchar_t* text) {
 
 class HostileUpdaterTest : public testing::Test {
   protected:
-    void TearDown() override { RegDeleteKeyA(HKEY_LOCAL_MACHINE, PRODUCT_KEY); }
+    void TearDown() override { RemoveProductKey(); }
 
     static std::string SoundUpdater() {
         const std::string image = ReadWholeFile(ProgramFolder() + "\\setup.exe");
